@@ -1,0 +1,4 @@
+#include "text.h"
+
+// No window thread outside Windows.
+void ProcessPendingMessages() {}
