@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <wininet.h>
 
 #include <utility>
 
@@ -129,3 +131,11 @@ class ComPtr {
  private:
   I* p_ = nullptr;
 };
+
+// Internet handles of WinInet (root, connection, request).
+struct InternetHandleTraits {
+  static HINTERNET Invalid() { return nullptr; }
+  static bool Valid(HINTERNET h) { return h != nullptr; }
+  static void Close(HINTERNET h) { InternetCloseHandle(h); }
+};
+using UniqueInternet = UniqueHandle<HINTERNET, InternetHandleTraits>;
