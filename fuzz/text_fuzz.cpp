@@ -1,18 +1,9 @@
 // Feeds arbitrary bytes to every text routine: no crash, no read past the
 // end, and a few properties that must hold for any input.
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
+#include "check.h"
 #include "text.h"
-
-#define Check(ok)                                                         \
-  do {                                                                    \
-    if (!(ok)) {                                                          \
-      std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok); \
-      std::abort();                                                       \
-    }                                                                     \
-  } while (0)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;

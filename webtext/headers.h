@@ -20,9 +20,13 @@ Text ValueAfterColon(std::string_view line);
 // Lower-case host of an address with or without "http://" or "https://".
 Text UrlHost(std::string_view address, bool lastTwoLabels = false, bool keepPort = false);
 // The port the address names, else 443 for "https" and 80 for the rest.
+// A number outside 0..65535 comes back as -1 or 65536, never wrapped.
 int UrlPort(std::string_view address);
 // Path and query as written, at least "/".
 Text UrlPath(std::string_view address);
+// The address from the first "/" after host, which is searched from byte
+// position searchFrom (past the scheme); "/" when there is none.
+Text PathAfterHost(std::string_view address, std::string_view host, int searchFrom);
 
 // Cookie lists are "name=value; name=value". New values win, old cookies
 // the response does not mention follow, "=deleted" entries drop out. Both

@@ -49,7 +49,8 @@ extern const char kHttpDefaultUserAgent[];
 constexpr int kHttpReadBlock = 1024;
 constexpr int kHttpResponseHeaderBuffer = 5000;
 
-// The caller's "User-Agent:" value (any letter case) or the default agent.
+// The value of the caller's "User-Agent:" line (any letter case), or the
+// default agent when there is none or it is empty.
 Text HttpUserAgent(std::string_view headers);
 std::uint32_t HttpRequestFlags(std::string_view url, bool cookiesPresent, bool noAutoRedirect);
 // Appends Referer, Accept, Accept-Language and Content-Type lines that
@@ -57,7 +58,7 @@ std::uint32_t HttpRequestFlags(std::string_view url, bool cookiesPresent, bool n
 // cookies is non-empty.
 void CompleteHttpHeaders(Text& headers, std::string_view url, std::string_view cookies);
 // Header scan: location from the last line holding "Location:" (empty
-// when none), returnedCookies from the "Set-Cookie" lines.
+// when none), returnedCookies "a=1; b=2" from the "Set-Cookie" lines.
 void ScanHttpResponseHeaders(std::string_view responseHeaders, Text& location,
                              Text& returnedCookies);
 // The status text between "HTTP/1.1 " and " Moved" is exactly "301".

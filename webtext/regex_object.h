@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "blank_lines.h"  // RemoveBlankLines
 #include "owners_win.h"
 #include "text.h"
 
@@ -13,8 +14,8 @@ class RegexObject {
  public:
   RegexObject();
   ~RegexObject();
-  // A copy shares the engine and the match collection, and keeps its own
-  // subject and its own hold on COM.
+  // A copy shares the engine and the match collection (each gains a
+  // reference), and has its own subject and its own hold on COM.
   RegexObject(const RegexObject& other);
   RegexObject& operator=(const RegexObject& other);
 
@@ -36,12 +37,9 @@ class RegexObject {
   int SubmatchCount() const;
 
  private:
+  // First: COM is held before the automation objects and let go after.
+  bool comHeld_;
   ComPtr<IDispatch> engine_;
   ComPtr<IDispatch> matches_;
   Text subject_;
 };
-
-// Drops one CR LF at the start and one at the end of text (in the caller's
-// variable too), then every line that holds only white space. initCom
-// holds COM once more around the work.
-Text RemoveBlankLines(Text& text, bool initCom = false);
