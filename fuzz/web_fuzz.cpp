@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "blank_lines.h"
-#include "check.h"
 #include "fetch_page.h"
+#include "fuzz_support.h"
 #include "headers.h"
 #include "http_request.h"
 
@@ -13,16 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1) return 0;
   const std::uint8_t flags = data[0];
   std::string_view all(reinterpret_cast<const char*>(data + 1), size - 1);
-  // Three fields separated by 0x01: text, cookies, more cookies.
-  std::string_view t = all, c, n;
-  if (auto a = all.find('\x01'); a != std::string_view::npos) {
-    t = all.substr(0, a);
-    c = all.substr(a + 1);
-    if (auto b = c.find('\x01'); b != std::string_view::npos) {
-      n = c.substr(b + 1);
-      c = c.substr(0, b);
-    }
-  }
+  // Fields: text, cookies, more cookies.
+  const auto [t, c, n] = Fields(all);
 
   // Addresses.
   const Text host = UrlHost(t, flags & 1, flags & 2);
