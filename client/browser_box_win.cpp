@@ -199,7 +199,7 @@ class BrowserSite final : public IOleClientSite,
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                   EXCEPINFO*, UINT*) override {
+                                   EXCEPINFO*, UINT*) noexcept override {
     if (member == DISPID_DOCUMENTCOMPLETE && onDocumentComplete_) {
       // The handler may close the window and with it this box.
       AddRef();

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "control_ids.h"
@@ -114,6 +115,8 @@ TEST_F(ShellTest, PreviewOpensOnSelectionAndTakesTheExchangeFileWithIt) {
   EXPECT_EQ(GetWindow(preview, GW_OWNER), nullptr);
   EXPECT_FALSE(IsWindowVisible(driver::Control(preview, kPreviewLoading)));
   EXPECT_TRUE(IsWindowEnabled(driver::Control(preview, kPreviewBrowser)));
+  // Navigating without an HTML engine shows nothing and asks nothing.
+  EXPECT_EQ(client.WaitMessageBox(300), nullptr);
   EXPECT_TRUE(driver::SaveScreenshot(preview, Shot("preview")));
 
   ASSERT_TRUE(driver::Press(driver::Control(preview, kPreviewCloseLabel), driver::Button::Left));
@@ -239,6 +242,33 @@ TEST(ShellExchangeTest, UnwritableExchangeFileGivesEmptyValuesAndNoCrash) {
   ASSERT_NE(box, nullptr);
   EXPECT_TRUE(driver::PressOk(box));
   EXPECT_TRUE(blocked.Running());
+}
+
+// The driver reads a message box's icon from its picture: check it on boxes
+// of this process.
+TEST(DriverTest, ReadsMessageBoxStyles) {
+  const struct {
+    UINT icon;
+    int style;
+    const char* shot;
+  } cases[] = {{0, 0, "box_plain"}, {MB_ICONHAND, 16, "box_stop"}, {MB_ICONASTERISK, 64, "box_information"}};
+  for (const auto& c : cases) {
+    std::thread shower([&] { MessageBoxA(nullptr, "文字", "标题：", MB_OK | MB_TASKMODAL | c.icon); });
+    HWND box = driver::WaitTopLevel(GetCurrentProcessId(), "#32770");
+    if (!box) {
+      ADD_FAILURE() << "no message box";
+      shower.detach();
+      return;
+    }
+    const driver::MessageBoxInfo info = driver::ReadMessageBox(box);
+    EXPECT_EQ(info.style, c.style) << c.shot;
+    EXPECT_EQ(info.title, "标题：");
+    EXPECT_EQ(info.text, "文字");
+    EXPECT_EQ(info.buttons, 1);
+    EXPECT_TRUE(driver::SaveScreenshot(box, Shot(c.shot)));
+    EXPECT_TRUE(driver::PressOk(box));
+    shower.join();
+  }
 }
 
 }  // namespace

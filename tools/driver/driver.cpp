@@ -193,6 +193,18 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   }
 }
 
+HWND WaitTopLevel(DWORD pid, const char* cls, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        auto windows = TopLevelWindows(pid, cls, nullptr);
+        found = windows.empty() ? nullptr : windows[0];
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
 std::string BuiltClientPath() {
 #ifdef KELVANE_CLIENT_EXE
   return WindowsPath(KELVANE_CLIENT_EXE);
@@ -274,21 +286,9 @@ HWND Client::WaitWindow(const std::string& caption, DWORD timeoutMs) const {
   return found;
 }
 
-HWND Client::WaitClass(const char* cls, DWORD timeoutMs) const {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        auto windows = TopLevelWindows(pid_, cls, nullptr);
-        found = windows.empty() ? nullptr : windows[0];
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
-}
+HWND Client::WaitMessageBox(DWORD timeoutMs) const { return WaitTopLevel(pid_, "#32770", timeoutMs); }
 
-HWND Client::WaitMessageBox(DWORD timeoutMs) const { return WaitClass("#32770", timeoutMs); }
-
-HWND Client::WaitPopupMenu(DWORD timeoutMs) const { return WaitClass("#32768", timeoutMs); }
+HWND Client::WaitPopupMenu(DWORD timeoutMs) const { return WaitTopLevel(pid_, "#32768", timeoutMs); }
 
 HWND Control(HWND window, int id) {
   // Breadth first: the client's controls lie one or two levels down, while

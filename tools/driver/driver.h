@@ -23,6 +23,9 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // The client program this build made (a Windows path).
 std::string BuiltClientPath();
 
+// A visible top-level window of that process and class, waiting for it.
+HWND WaitTopLevel(DWORD pid, const char* cls, DWORD timeoutMs = 5000);
+
 // One running client in its own temporary program directory. The
 // destructor ends the client if it still runs and removes the directory.
 class Client {
@@ -54,8 +57,6 @@ class Client {
   HWND WaitPopupMenu(DWORD timeoutMs = 5000) const;
 
  private:
-  HWND WaitClass(const char* cls, DWORD timeoutMs) const;
-
   std::string dir_;
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
