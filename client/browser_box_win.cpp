@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "controls_win.h"
 #include "owners_win.h"
 
 namespace {
@@ -225,21 +226,14 @@ class BrowserSite final : public IOleClientSite,
 std::unique_ptr<BrowserBox> BrowserBox::Create(HWND parent, int id, int x, int y, int width,
                                                int height, bool shown,
                                                std::function<void()> onDocumentComplete) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc{};
-  if (!GetClassInfoA(instance, kHostClass, &wc)) {
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kHostClass;
-    if (!RegisterClassA(&wc)) return nullptr;
-  }
+  if (!RegisterWindowClass(kHostClass, HostProc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)))
+    return nullptr;
   std::unique_ptr<BrowserBox> box(new BrowserBox());
   box->host_ = CreateWindowExA(0, kHostClass, "",
                                WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (shown ? WS_VISIBLE : 0),
                                x, y, width, height, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleA(nullptr), nullptr);
   if (!box->host_) return nullptr;
   SetWindowLongPtrA(box->host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(box.get()));
   box->site_ = new BrowserSite(box->host_, std::move(onDocumentComplete));

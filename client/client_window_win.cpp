@@ -17,24 +17,16 @@ bool SameFont(const FontDef& a, const FontDef& b) {
 }  // namespace
 
 std::unique_ptr<ClientWindow> ClientWindow::Create(const WindowDef& def, GoneCallback gone) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc{};
-  if (!GetClassInfoA(instance, kWindowClass, &wc)) {
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
-    if (!RegisterClassA(&wc)) return nullptr;
-  }
-  if (!RegisterControlClasses()) return nullptr;
+  if (!RegisterWindowClass(kWindowClass, Proc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
+      !RegisterControlClasses())
+    return nullptr;
 
   std::unique_ptr<ClientWindow> window(new ClientWindow(def));
   const DWORD style = WS_POPUP | WS_SYSMENU | (def.minimizeBox ? WS_MINIMIZEBOX : 0);
   const int x = (GetSystemMetrics(SM_CXSCREEN) - def.width) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - def.height) / 2;
   if (!CreateWindowExA(0, kWindowClass, def.caption, style, x, y, def.width, def.height, nullptr,
-                       nullptr, instance, window.get()))
+                       nullptr, GetModuleHandleA(nullptr), window.get()))
     return nullptr;
   window->gone_ = gone;
   return window;

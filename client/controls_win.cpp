@@ -29,6 +29,22 @@ void RepaintWithBackground(HWND control) {
   RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+// The painting messages of a control that draws all of itself in one
+// routine, on the screen and (WM_PRINTCLIENT) off it.
+LRESULT PaintMessage(HWND hwnd, UINT msg, WPARAM wp, void (*paint)(HWND, HDC)) {
+  if (msg == WM_PRINTCLIENT) {
+    paint(hwnd, reinterpret_cast<HDC>(wp));
+  } else if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    paint(hwnd, dc);
+    EndPaint(hwnd, &ps);
+  } else {
+    return 1;  // WM_ERASEBKGND: nothing under the picture is drawn
+  }
+  return 0;
+}
+
 // Transparent label: draws only its text, takes mouse presses.
 void PaintLabel(HWND hwnd, HDC dc) {
   Text text = ControlText(hwnd);
@@ -44,17 +60,9 @@ void PaintLabel(HWND hwnd, HDC dc) {
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   switch (msg) {
     case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      PaintLabel(hwnd, dc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      PaintLabel(hwnd, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintMessage(hwnd, msg, wp, PaintLabel);
     case WM_SETFONT:
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(wp));
       if (LOWORD(lp)) RepaintWithBackground(hwnd);
@@ -191,17 +199,9 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept
       if (wp == kFrameTimer) NextFrame(hwnd);
       return 0;
     case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      PaintPicture(hwnd, dc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-      PaintPicture(hwnd, reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintMessage(hwnd, msg, wp, PaintPicture);
     case kPictureFrameMessage: {
       Picture* picture = PictureOf(hwnd);
       return picture ? static_cast<LRESULT>(picture->frame) : 0;
@@ -282,21 +282,23 @@ void AddColumns(HWND list, const ColumnDef* columns) {
 
 }  // namespace
 
+bool RegisterWindowClass(const char* name, WNDPROC proc, HBRUSH background) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc{};
+  if (GetClassInfoA(instance, name, &wc)) return true;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  return RegisterClassA(&wc) != 0;
+}
+
 bool RegisterControlClasses() {
   INITCOMMONCONTROLSEX common{sizeof common, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc{};
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.lpfnWndProc = LabelProc;
-  wc.lpszClassName = kLabelClass;
-  WNDCLASSA existing;
-  if (!GetClassInfoA(instance, kLabelClass, &existing) && !RegisterClassA(&wc)) return false;
-  wc.lpfnWndProc = PictureProc;
-  wc.lpszClassName = kPictureClass;
-  if (!GetClassInfoA(instance, kPictureClass, &existing) && !RegisterClassA(&wc)) return false;
-  return true;
+  return RegisterWindowClass(kLabelClass, LabelProc, nullptr) &&
+         RegisterWindowClass(kPictureClass, PictureProc, nullptr);
 }
 
 HWND CreateControl(const ControlDef& def, HWND parent, HFONT font) {

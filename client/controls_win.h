@@ -17,6 +17,8 @@ inline constexpr UINT kPictureFrameMessage = WM_APP + 2;
 inline constexpr char kLabelClass[] = "KelvaneLabel";
 inline constexpr char kPictureClass[] = "KelvanePicture";
 
+// Registers a window class of this program once (arrow cursor).
+bool RegisterWindowClass(const char* name, WNDPROC proc, HBRUSH background);
 // Registers the window classes of the client's own control kinds and the
 // common controls it uses. Safe to call again.
 bool RegisterControlClasses();

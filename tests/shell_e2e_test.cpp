@@ -192,9 +192,20 @@ TEST_F(ShellTest, GenerateBeforeInitialisingWritesTheJobAndRefuses) {
   EXPECT_EQ(ReadIni(ExchangeFile(), "Velbrun生成配置文件", "文字1"), "Morvane网络");
   EXPECT_EQ(ReadIni(ExchangeFile(), "Velbrun生成配置文件", "文字4"), "测试额外");
 
-  // Closing the result window deletes the file too.
-  HWND result = OpenResult();
+  // Once a catalogue load has set the count label, the same press opens
+  // the result window; closing it deletes the file.
+  HWND count = driver::Control(main, kCountLabel);
+  ASSERT_TRUE(driver::SetText(count, "高清0张图"));
+  // A transparent label draws only its text: a new text must repaint what
+  // lies under it, or the old text would show through.
+  const driver::Image changed = driver::CaptureAsIs(count);
+  EXPECT_TRUE(changed == driver::Capture(count));
+  EXPECT_TRUE(driver::SaveScreenshot(main, Shot("main_counted")));
+  ASSERT_TRUE(driver::Click(driver::Control(main, kGenerateButton)));
+  HWND result = client.WaitWindow(kResultCaption);
   ASSERT_NE(result, nullptr);
+  EXPECT_EQ(client.WaitMessageBox(300), nullptr);
+  EXPECT_TRUE(FileExists(ExchangeFile()));
   ASSERT_TRUE(driver::Press(driver::Control(result, kResultCloseLabel), driver::Button::Left));
   ASSERT_TRUE(Gone(result));
   EXPECT_FALSE(FileExists(ExchangeFile()));

@@ -443,6 +443,13 @@ Image Capture(HWND hwnd) {
   return CaptureScreen(ScreenRect(hwnd));
 }
 
+Image CaptureAsIs(HWND hwnd) {
+  HWND root = GetAncestor(hwnd, GA_ROOT);
+  RedrawWindow(root, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SendW(root, WM_NULL, 0, 0);
+  return CaptureScreen(ScreenRect(hwnd));
+}
+
 bool SavePng(const Image& image, const std::string& path) {
   if (image.pixels.empty()) return false;
   GdiplusSession gdiplus;

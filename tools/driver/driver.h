@@ -121,6 +121,8 @@ struct Image {
 Image CaptureScreen(const RECT& r, DWORD timeoutMs = 2000);
 // Brings hwnd's top-level window to the top, repaints it and captures hwnd.
 Image Capture(HWND hwnd);
+// Captures hwnd as it is: only the painting already due is done first.
+Image CaptureAsIs(HWND hwnd);
 bool SavePng(const Image& image, const std::string& path);
 // Capture and SavePng in one.
 bool SaveScreenshot(HWND hwnd, const std::string& path);
