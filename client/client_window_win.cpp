@@ -154,7 +154,8 @@ LRESULT ClientWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_TIMER: {
       const ControlDef* c = FindControlDef(def_, static_cast<int>(wp));
-      if (c && c->kind == ControlKind::Timer) Fire(*c, EventKind::TimerFired, 0, 0);
+      if (!c || c->kind != ControlKind::Timer) break;
+      Fire(*c, EventKind::TimerFired, 0, 0);
       return 0;
     }
     case WM_DESTROY:

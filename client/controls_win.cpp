@@ -19,8 +19,8 @@ void NotifyTopLevel(HWND control, EventKind kind, LPARAM point) {
                MAKEWPARAM(GetDlgCtrlID(control), static_cast<WORD>(kind)), point);
 }
 
-// A sibling below a transparent control shows through it, so a change of
-// the control repaints its parent's area under it first.
+// What lies under a transparent control shows through it, so a change of
+// the control repaints its parent's area under it as well.
 void RepaintWithBackground(HWND control) {
   HWND parent = GetParent(control);
   RECT r;
@@ -40,7 +40,7 @@ LRESULT PaintMessage(HWND hwnd, UINT msg, WPARAM wp, void (*paint)(HWND, HDC)) {
     paint(hwnd, dc);
     EndPaint(hwnd, &ps);
   } else {
-    return 1;  // WM_ERASEBKGND: nothing under the picture is drawn
+    return 1;  // WM_ERASEBKGND: the paint routine draws all there is
   }
   return 0;
 }
@@ -107,7 +107,7 @@ int ResourceOf(PictureId id) {
 ComPtr<IStream> ResourceStream(int resource) {
   ComPtr<IStream> stream;
   HMODULE module = GetModuleHandleA(nullptr);
-  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resource), MAKEINTRESOURCEA(10));
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resource), MAKEINTRESOURCEA(10) /* RCDATA */);
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   const void* data = loaded ? LockResource(loaded) : nullptr;
   const DWORD size = found ? SizeofResource(module, found) : 0;
@@ -223,7 +223,6 @@ LRESULT CALLBACK GroupBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcep
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
-    case kControlEventMessage:
       return SendMessageA(GetParent(hwnd), msg, wp, lp);
     case WM_ERASEBKGND: {
       // A group box paints only its frame; its inside is its children's

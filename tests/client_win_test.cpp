@@ -7,6 +7,7 @@
 #include <exdispid.h>
 #include <ole2.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "controls_win.h"
 #include "exchange_file.h"
 #include "gdiplus_win.h"
+#include "owners_win.h"
 #include "pictures.h"
 #include "shell.h"
 
@@ -27,17 +29,17 @@ class WindowsEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    gdiplus_ = new GdiplusSession();
+    gdiplus_ = std::make_unique<GdiplusSession>();
   }
   void TearDown() override {
     for (WindowId w : {WindowId::Preview, WindowId::Result, WindowId::Main}) CloseWindow(w);
     ProcessWindowMessages();
-    delete gdiplus_;
+    gdiplus_.reset();
     OleUninitialize();
   }
 
  private:
-  GdiplusSession* gdiplus_ = nullptr;
+  std::unique_ptr<GdiplusSession> gdiplus_;
 };
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new WindowsEnvironment);
 
@@ -380,23 +382,24 @@ struct Decoded {
 
 Decoded DecodeResource(int id) {
   Decoded d;
-  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RCDATA */);
   if (!found) return d;
   const DWORD size = SizeofResource(nullptr, found);
   HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!copy) return d;
   memcpy(GlobalLock(copy), LockResource(LoadResource(nullptr, found)), size);
   GlobalUnlock(copy);
-  IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) return d;
-  {
-    Gdiplus::Image image(stream);
-    if (image.GetLastStatus() == Gdiplus::Ok) {
-      d.width = image.GetWidth();
-      d.height = image.GetHeight();
-      d.frames = image.GetFrameCount(&Gdiplus::FrameDimensionTime);
-    }
+  ComPtr<IStream> stream;  // frees the copy with itself
+  if (FAILED(CreateStreamOnHGlobal(copy, TRUE, stream.put()))) {
+    GlobalFree(copy);
+    return d;
   }
-  stream->Release();
+  Gdiplus::Image image(stream.get());
+  if (image.GetLastStatus() == Gdiplus::Ok) {
+    d.width = image.GetWidth();
+    d.height = image.GetHeight();
+    d.frames = image.GetFrameCount(&Gdiplus::FrameDimensionTime);
+  }
   return d;
 }
 
@@ -414,21 +417,18 @@ TEST(PictureTest, BuiltInPicturesHaveTheirSizes) {
   EXPECT_GT(result.frames, 1u);
 }
 
+// The control's picture as it paints it off screen.
 std::vector<COLORREF> Render(HWND control) {
   RECT r;
   GetClientRect(control, &r);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+  WindowDc screen(nullptr);
+  UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
+  UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), r.right, r.bottom));
+  SelectedObject selected(memory.get(), bitmap.get());
+  SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()), PRF_CLIENT);
   std::vector<COLORREF> pixels;
   for (int y = 0; y < r.bottom; ++y)
-    for (int x = 0; x < r.right; ++x) pixels.push_back(GetPixel(memory, x, y));
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+    for (int x = 0; x < r.right; ++x) pixels.push_back(GetPixel(memory.get(), x, y));
   return pixels;
 }
 

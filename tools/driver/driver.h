@@ -87,8 +87,7 @@ bool Press(HWND control, Button button, POINT client);
 // reached with the mouse.
 RECT ScreenRect(HWND hwnd);
 RECT VisibleRect(HWND hwnd);
-// The part of the window rectangle of a child relative to its parent's
-// client area.
+// A child's window rectangle relative to its parent's client area.
 RECT RectInParent(HWND hwnd);
 
 struct MessageBoxInfo {
