@@ -15,6 +15,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb xauth x11-utils fonts-wqy-zenhei locales
   python3 curl file
+  python3-pil
 )
 
 missing=()

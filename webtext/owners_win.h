@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -129,3 +130,18 @@ class ComPtr {
  private:
   I* p_ = nullptr;
 };
+
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static bool Valid(HMENU h) { return h != nullptr; }
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+
+// A BSTR, freed with SysFreeString (oleauto.h).
+struct BstrTraits {
+  static BSTR Invalid() { return nullptr; }
+  static bool Valid(BSTR b) { return b != nullptr; }
+  static void Close(BSTR b) { SysFreeString(b); }
+};
+using UniqueBstr = UniqueHandle<BSTR, BstrTraits>;
