@@ -16,6 +16,7 @@ Every request's raw bytes are recorded. Tests steer it through
                                    other path closes the connection at once)
   GET /_control/requests           the recorded requests as JSON (latin-1 strings)
   GET /_control/reset              forget the requests and restore the defaults
+  GET /_control/quit               stop the server
 """
 
 import argparse
@@ -197,6 +198,10 @@ class Handler(BaseHTTPRequestHandler):
             with self.state.lock:
                 data = json.dumps(self.state.requests, ensure_ascii=True).encode()
             return self.send(200, data, "application/json")
+        if cmd == "quit":
+            self.send(200, b"bye", "text/plain")
+            threading.Thread(target=self.server.shutdown, daemon=True).start()
+            return
         if cmd == "reset":
             with self.state.lock:
                 self.state.settings = dict(DEFAULTS)
@@ -281,6 +286,8 @@ def main():
     ap.add_argument("--port-file", help="write the chosen port here once listening")
     ap.add_argument("--client-file", help="file served as /download/kelvane.exe")
     ap.add_argument("--version", default=DEFAULTS["version"])
+    ap.add_argument("--lifetime", type=float, default=0,
+                    help="stop after this many seconds (a bound for tests), 0 for never")
     args = ap.parse_args()
     DEFAULTS["version"] = args.version
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
@@ -293,6 +300,10 @@ def main():
             f.write(str(port))
         os.replace(tmp, args.port_file)
     print("devserver: http://127.0.0.1:%d" % port, flush=True)
+    if args.lifetime > 0:
+        timer = threading.Timer(args.lifetime, server.shutdown)
+        timer.daemon = True
+        timer.start()
     try:
         server.serve_forever()
     except KeyboardInterrupt:
