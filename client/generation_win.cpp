@@ -3,7 +3,7 @@
 #include "control_ids.h"
 #include "controls_win.h"
 #include "exchange_file.h"
-#include "features.h"
+#include "handlers.h"
 #include "shell.h"
 
 void StartGeneration() {

@@ -3,7 +3,7 @@
 #include "controls_win.h"
 #include "browser_box_win.h"
 #include "exchange_file.h"
-#include "features.h"
+#include "handlers.h"
 #include "shell.h"
 
 void SelectTemplate() {

@@ -6,7 +6,7 @@
 
 #include "client_window_win.h"
 #include "exchange_file.h"
-#include "features.h"
+#include "handlers.h"
 #include "skin_handover.h"
 
 namespace {

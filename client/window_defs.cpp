@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "control_ids.h"
-#include "features.h"
+#include "handlers.h"
 #include "shell.h"
 #include "window_def.h"
 
