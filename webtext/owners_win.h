@@ -133,6 +133,21 @@ class ComPtr {
   I* p_ = nullptr;
 };
 
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static bool Valid(HMENU h) { return h != nullptr; }
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+
+// A BSTR, freed with SysFreeString (oleauto.h).
+struct BstrTraits {
+  static BSTR Invalid() { return nullptr; }
+  static bool Valid(BSTR b) { return b != nullptr; }
+  static void Close(BSTR b) { SysFreeString(b); }
+};
+using UniqueBstr = UniqueHandle<BSTR, BstrTraits>;
+
 // Internet handles of WinInet (root, connection, request).
 struct InternetHandleTraits {
   static HINTERNET Invalid() { return nullptr; }
@@ -140,14 +155,6 @@ struct InternetHandleTraits {
   static void Close(HINTERNET h) { InternetCloseHandle(h); }
 };
 using UniqueInternet = UniqueHandle<HINTERNET, InternetHandleTraits>;
-
-// A BSTR made from UTF-16 text, freed with SysFreeString.
-struct BstrTraits {
-  static BSTR Invalid() { return nullptr; }
-  static bool Valid(BSTR b) { return b != nullptr; }
-  static void Close(BSTR b) { SysFreeString(b); }
-};
-using UniqueBstr = UniqueHandle<BSTR, BstrTraits>;
 
 // A VARIANT cleared (its BSTR or interface released) when it goes.
 class UniqueVariant {
