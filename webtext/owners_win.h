@@ -3,7 +3,9 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which they need.
 #include <oleauto.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -145,3 +147,30 @@ struct BstrTraits {
   static void Close(BSTR b) { SysFreeString(b); }
 };
 using UniqueBstr = UniqueHandle<BSTR, BstrTraits>;
+
+// Internet handles of WinInet (root, connection, request).
+struct InternetHandleTraits {
+  static HINTERNET Invalid() { return nullptr; }
+  static bool Valid(HINTERNET h) { return h != nullptr; }
+  static void Close(HINTERNET h) { InternetCloseHandle(h); }
+};
+using UniqueInternet = UniqueHandle<HINTERNET, InternetHandleTraits>;
+
+// A VARIANT cleared (its BSTR or interface released) when it goes.
+class UniqueVariant {
+ public:
+  UniqueVariant() { VariantInit(&v_); }
+  ~UniqueVariant() { VariantClear(&v_); }
+  UniqueVariant(const UniqueVariant&) = delete;
+  UniqueVariant& operator=(const UniqueVariant&) = delete;
+  VARIANT* get() { return &v_; }
+  const VARIANT& operator*() const { return v_; }
+  // For out-parameters: clears what is held first.
+  VARIANT* put() {
+    VariantClear(&v_);
+    return &v_;
+  }
+
+ private:
+  VARIANT v_;
+};
