@@ -1,34 +1,17 @@
 // Feeds arbitrary bytes to every text routine: no crash, no read past the
 // end, and a few properties that must hold for any input.
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
+#include "fuzz_support.h"
 #include "text.h"
-
-#define Check(ok)                                                         \
-  do {                                                                    \
-    if (!(ok)) {                                                          \
-      std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok); \
-      std::abort();                                                       \
-    }                                                                     \
-  } while (0)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   const std::uint8_t flags = data[0];
   const int number = static_cast<std::int8_t>(data[1]);
   std::string_view all(reinterpret_cast<const char*>(data + 2), size - 2);
-  // Three fields separated by 0x01: text, marker, second marker.
-  std::string_view t = all, s, e;
-  if (auto a = all.find('\x01'); a != std::string_view::npos) {
-    t = all.substr(0, a);
-    s = all.substr(a + 1);
-    if (auto b = s.find('\x01'); b != std::string_view::npos) {
-      e = s.substr(b + 1);
-      s = s.substr(0, b);
-    }
-  }
+  // Fields: text, marker, second marker.
+  const auto [t, s, e] = Fields(all);
   const bool ignoreCase = flags & 1, openEnds = flags & 2, allMatches = flags & 4;
 
   int p = Find(t, s, number, ignoreCase);

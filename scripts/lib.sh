@@ -10,6 +10,7 @@ can_run_32bit() { /lib/ld-linux.so.2 --help >/dev/null 2>&1; }
 build() {
   local dir=$1
   shift
+  mkdir -p "$(dirname "$root/$dir")"
   if [ ! -f "$root/$dir/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$root/$dir" "$@" >"$root/$dir.configure.log" 2>&1 ||
       { cat "$root/$dir.configure.log"; return 1; }

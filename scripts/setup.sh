@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb xauth x11-utils fonts-wqy-zenhei locales
-  python3 curl file
+  python3 python3-pil curl file
 )
 
 missing=()

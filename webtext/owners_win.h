@@ -3,7 +3,8 @@
 #pragma once
 
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
+#include <oleauto.h>
 #include <wininet.h>
 
 #include <utility>
@@ -132,6 +133,21 @@ class ComPtr {
   I* p_ = nullptr;
 };
 
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static bool Valid(HMENU h) { return h != nullptr; }
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+
+// A BSTR, freed with SysFreeString (oleauto.h).
+struct BstrTraits {
+  static BSTR Invalid() { return nullptr; }
+  static bool Valid(BSTR b) { return b != nullptr; }
+  static void Close(BSTR b) { SysFreeString(b); }
+};
+using UniqueBstr = UniqueHandle<BSTR, BstrTraits>;
+
 // Internet handles of WinInet (root, connection, request).
 struct InternetHandleTraits {
   static HINTERNET Invalid() { return nullptr; }
@@ -139,3 +155,22 @@ struct InternetHandleTraits {
   static void Close(HINTERNET h) { InternetCloseHandle(h); }
 };
 using UniqueInternet = UniqueHandle<HINTERNET, InternetHandleTraits>;
+
+// A VARIANT cleared (its BSTR or interface released) when it goes.
+class UniqueVariant {
+ public:
+  UniqueVariant() { VariantInit(&v_); }
+  ~UniqueVariant() { VariantClear(&v_); }
+  UniqueVariant(const UniqueVariant&) = delete;
+  UniqueVariant& operator=(const UniqueVariant&) = delete;
+  VARIANT* get() { return &v_; }
+  const VARIANT& operator*() const { return v_; }
+  // For out-parameters: clears what is held first.
+  VARIANT* put() {
+    VariantClear(&v_);
+    return &v_;
+  }
+
+ private:
+  VARIANT v_;
+};
