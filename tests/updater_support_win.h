@@ -33,6 +33,7 @@ struct Process {
   DWORD id = 0;
   bool Running() const { return handle && WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT; }
 };
-Process Spawn(const Text& path);
+// Started with that working directory (or the caller's).
+Process Spawn(const Text& path, const Text& directory = Text());
 // A copy of the stand-in client (tools/standin_client) at path.
 bool CopyStandIn(const Text& path);

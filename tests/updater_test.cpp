@@ -132,10 +132,10 @@ TEST(ParseHttpAddress, SplitsHttpAndRefusesTheRest) {
   struct Case {
     const char* url;
     bool ok;
-    bool secure;
-    const char* host;
-    int port;
-    const char* path;
+    bool secure = false;
+    const char* host = "";
+    int port = 0;
+    const char* path = "";
   } cases[] = {
       {"http://127.0.0.1:8080/new/kelvane.exe?v=2#top", true, false, "127.0.0.1", 8080, "/new/kelvane.exe?v=2"},
       {"HTTPS://Host/a", true, true, "Host", 443, "/a"},
@@ -168,19 +168,20 @@ TEST(PlanTransfer, OnlyAWholeFileIsEverWritten) {
     const char* length;
     const char* range;
     bool ok;
-    std::int64_t total;
-    bool ranged;
+    std::int64_t total = 0;
+    bool ranged = false;
   } cases[] = {
-      {true, 206, "1000", "bytes 0-999/1000", true, 1000, true},
-      {true, 206, "", "Bytes 0-999/1000", true, 1000, true},
+      {true, 206, "1", "bytes 0-0/1000", true, 1000, true},
+      {true, 206, "", "Bytes 0-0/1000", true, 1000, true},
+      {true, 206, "1", "bytes 0-0/1", true, 1, true},
       {true, 200, "1000", "", true, 1000, false},   // the server ignored the range
       {false, 200, "1000", "", true, 1000, false},
       {false, 200, "", "", true, -1, false},        // length unknown: one stream to its end
-      {true, 206, "500", "bytes 0-499/1000", false}, // not the whole file from 0
-      {true, 206, "1000", "bytes 10-1009/2000", false},
-      {true, 206, "1000", "bytes 0-999/*", false},
-      {true, 206, "999", "bytes 0-999/1000", false}, // length contradicts the range
-      {false, 206, "1000", "bytes 0-999/1000", false},
+      {true, 206, "1000", "bytes 0-999/1000", false},  // not the range asked for
+      {true, 206, "1", "bytes 10-10/2000", false},
+      {true, 206, "1", "bytes 0-0/*", false},
+      {true, 206, "2", "bytes 0-0/1000", false},    // length contradicts the range
+      {false, 206, "1", "bytes 0-0/1000", false},
       {true, 404, "10", "", false},                  // an error page is never the file
       {true, 416, "", "bytes */0", false},
       {false, 200, "-5", "", true, -1, false},
@@ -209,7 +210,9 @@ TEST(SplitIntoParts, CoversTheFileInLargeEnoughParts) {
     std::int64_t next = 0;
     for (const ByteRange& p : parts) {
       EXPECT_EQ(p.first, next);
-      if (parts.size() > 1) EXPECT_GE(p.Size(), kMinPartBytes);
+      if (parts.size() > 1) {
+        EXPECT_GE(p.Size(), kMinPartBytes);
+      }
       next = p.last + 1;
     }
     EXPECT_EQ(next, c.total) << "contiguous up to the end";
@@ -229,18 +232,34 @@ TEST(ReadSize, WholeBlocksOfAtLeastOneMebibyte) {
   EXPECT_EQ(ReadSize(task), 1u << 20);
 }
 
-TEST(ReadPacer, FollowsTheRate) {
-  ReadPacer pacer(1 << 20);
-  EXPECT_EQ(pacer.Next(4000), 4000u) << "what is buffered is read at once";
-  EXPECT_EQ(pacer.Next(0), 0u);
-  EXPECT_EQ(pacer.Next(8192), 8192u) << "it starts small";
-  EXPECT_EQ(pacer.Next(100000), 100000u) << "what is buffered is read at once";
-  for (int i = 0; i < 10; ++i) pacer.Took(pacer.Next(8192), 1);
-  EXPECT_EQ(pacer.Next(8192), 1u << 20) << "quick reads grow to the most";
-  pacer.Took(4000, 5000);
-  EXPECT_EQ(pacer.Next(8192), 1u << 20) << "a read of buffered bytes says nothing of the rate";
-  for (int i = 0; i < 20; ++i) pacer.Took(pacer.Next(8192), 900);
-  EXPECT_EQ(pacer.Next(8192), 8192u) << "slow reads shrink to what WinInet buffers";
+TEST(ReadPacer, AsksForATenthOfASecondOfTheStream) {
+  ReadPacer fast(1 << 20);
+  EXPECT_EQ(fast.Next(4000), 4000u) << "before any measure: what is there";
+  EXPECT_EQ(fast.Next(5u << 20), 1u << 20) << "never more than the most";
+  std::size_t asked = 8192;
+  fast.Took(asked, 140);
+  for (int i = 0; i < 6; ++i) {
+    const std::size_t next = fast.Next(100);
+    EXPECT_EQ(next, 2 * asked) << "a fast stream: doubled each read, waiting for more";
+    fast.Took(asked = next, 300);
+  }
+  EXPECT_EQ(fast.Next(100), 1u << 20);
+
+  ReadPacer medium(1 << 20);
+  for (int i = 0; i < 30; ++i) medium.Took(100000, 100000);  // 1 MB/s
+  EXPECT_EQ(medium.Next(8192), 100000u);
+
+  // A trickle whose first read found a little that was waiting.
+  ReadPacer trickle(1 << 20);
+  trickle.Took(4000, 500);
+  EXPECT_EQ(trickle.Next(4000), 4000u) << "read as it arrives";
+  for (int i = 0; i < 10; ++i) trickle.Took(4000, 100000);  // 40 KB/s
+  EXPECT_EQ(trickle.Next(4000), 4000u);
+  EXPECT_EQ(trickle.Next(9000), 9000u);
+  for (int i = 0; i < 30; ++i) trickle.Took(1 << 20, 1000);
+  EXPECT_EQ(trickle.Next(100), 1u << 20) << "it follows a stream that speeds up";
+  for (int i = 0; i < 30; ++i) trickle.Took(1000, 1000000);
+  EXPECT_EQ(trickle.Next(100), 100u) << "and one that slows down";
 }
 
 }  // namespace

@@ -5,31 +5,29 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <string>
+#include <cstring>
 
 namespace {
 
-BOOL CALLBACK AppendText(HWND control, LPARAM lp) {
-  char text[512] = "";
+char g_line[8192];
+
+BOOL CALLBACK AppendText(HWND control, LPARAM) {
+  char text[1024] = "";
   GetWindowTextA(control, text, sizeof text);  // another process's: read without a message
-  auto* line = reinterpret_cast<std::string*>(lp);
-  *line += '|';
-  *line += text;
+  const std::size_t used = std::strlen(g_line);
+  std::snprintf(g_line + used, sizeof g_line - used, "|%s", text);
   return TRUE;
 }
 
 void RecordStart() {
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string log(path, n);
-  log = log.substr(0, log.find_last_of("\\/") + 1) + "started.log";
-  std::string line = std::to_string(GetCurrentProcessId());
-  if (HWND updater = FindWindowA(nullptr, "自动更新")) {
-    EnumChildWindows(updater, AppendText, reinterpret_cast<LPARAM>(&line));
-  }
-  line += "\n";
-  if (FILE* f = std::fopen(log.c_str(), "ab")) {
-    std::fwrite(line.data(), 1, line.size(), f);
+  char log[MAX_PATH + 16] = "";
+  GetModuleFileNameA(nullptr, log, MAX_PATH);
+  char* slash = std::strrchr(log, '\\');
+  std::strcpy(slash ? slash + 1 : log, "started.log");
+  std::snprintf(g_line, sizeof g_line, "%lu", GetCurrentProcessId());
+  if (HWND updater = FindWindowA(nullptr, "自动更新")) EnumChildWindows(updater, AppendText, 0);
+  if (FILE* f = std::fopen(log, "ab")) {
+    std::fprintf(f, "%s\n", g_line);
     std::fclose(f);
   }
 }

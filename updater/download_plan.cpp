@@ -100,7 +100,7 @@ TransferPlan PlanTransfer(bool askedForRange, int status, std::string_view conte
   if (status != 206 || !askedForRange || !ParseContentRange(contentRange, &range, &total)) {
     return plan;
   }
-  if (range.first != 0 || range.last != total - 1 || (length >= 0 && length != total)) return plan;
+  if (range.first != 0 || range.last != 0 || (length >= 0 && length != 1)) return plan;
   plan.ok = true;
   plan.total = total;
   plan.ranged = true;
@@ -124,16 +124,16 @@ std::size_t ReadSize(const DownloadTask& task) {
   return static_cast<std::size_t>((kLeast + block - 1) / block * block);
 }
 
-ReadPacer::ReadPacer(std::size_t most)
-    : most_(std::max(most, kBuffered)), current_(kBuffered) {}
+ReadPacer::ReadPacer(std::size_t most) : most_(std::max(most, kBuffered)) {}
 
 std::size_t ReadPacer::Next(std::size_t available) const {
-  if (available < kBuffered) return available;
-  return std::max(current_, std::min(available, most_));
+  const double target = std::min(bytesPerSecond_ / 10, 2.0 * static_cast<double>(lastGot_));
+  if (target < kBuffered) return std::min(available, most_);
+  return std::max(std::min(available, most_), std::min(static_cast<std::size_t>(target), most_));
 }
 
-void ReadPacer::Took(std::size_t asked, std::int64_t milliseconds) {
-  if (asked < kBuffered) return;
-  if (milliseconds < 30) current_ = std::min(current_ * 2, most_);
-  if (milliseconds > 200) current_ = std::max(current_ / 2, kBuffered);
+void ReadPacer::Took(std::size_t got, std::int64_t microseconds) {
+  const double rate = got * 1e6 / static_cast<double>(std::max<std::int64_t>(microseconds, 1));
+  bytesPerSecond_ = bytesPerSecond_ == 0 ? rate : (bytesPerSecond_ + rate) / 2;
+  lastGot_ = got;
 }

@@ -35,12 +35,15 @@ bool ParseContentRange(std::string_view value, ByteRange* range, std::int64_t* t
 struct TransferPlan {
   bool ok = false;
   std::int64_t total = -1;  // -1: the length is not known; the stream's end ends the body
-  bool ranged = false;      // the server answered "bytes=0-" with a range of the whole file
+  bool ranged = false;      // the server answers ranges: the parts ask for theirs
 };
 
-// The first request asks for "Range: bytes=0-" when askedForRange. Any
-// status but 200 and a consistent 206 is a failure: an error page must never
-// be written as the file.
+// With askedForRange the first request asked for "Range: bytes=0-0" only
+// to learn the length and whether ranges are served (a request left with
+// most of its body unread costs its whole body: WinInet reads it away when
+// the handle closes); a 200 answer is read as the one stream. Any status
+// but 200 and a consistent 206 is a failure: an error page must never be
+// written as the file.
 TransferPlan PlanTransfer(bool askedForRange, int status, std::string_view contentLength,
                           std::string_view contentRange);
 
@@ -52,19 +55,24 @@ std::vector<ByteRange> SplitIntoParts(std::int64_t total, int count);
 // at least 1 MiB, since under Wine each read call costs about 140 µs.
 std::size_t ReadSize(const DownloadTask& task);
 
-// How much one read asks for. A read of what is already buffered returns at
-// once; a larger one blocks until it is filled, so its size follows the
-// measured rate: doubled after a quick read, halved after a slow one, so
-// that the progress and a request to stop are seen several times a second.
+// How much one read asks for. A read blocks until it is filled, so its size
+// follows the measured rate of the stream: about a tenth of a second's worth
+// (from WinInet's buffer up to most), so that the progress and a request to
+// stop are seen several times a second. The size at most doubles from one
+// read to the next, as one quick read may only have found data that was
+// waiting. A stream slower than one buffer in that time is read as it
+// arrives, never waiting for more.
 class ReadPacer {
  public:
   static constexpr std::size_t kBuffered = 8192;  // what WinInet holds ready at most under Wine
   explicit ReadPacer(std::size_t most);
   std::size_t Next(std::size_t available) const;
-  // After a read of asked bytes that took this long; reads of what was
-  // buffered say nothing about the rate.
-  void Took(std::size_t asked, std::int64_t milliseconds);
+  // After each read: bytes got, and the time since the previous read ended
+  // (the wait for data included).
+  void Took(std::size_t got, std::int64_t microseconds);
 
  private:
-  std::size_t most_, current_;
+  std::size_t most_;
+  double bytesPerSecond_ = 0;  // 0: not measured yet
+  std::size_t lastGot_ = 0;
 };

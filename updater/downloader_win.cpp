@@ -86,14 +86,19 @@ class Transfer {
     if (!session_) return kDownloadFailed;
     SetTimeouts(session_.get());
 
-    const bool askRange = task_.threadCount > 1;
+    bool askRange = task_.threadCount > 1;
     if (askRange) {
       // WinInet may hold back connections to one server beyond its own limit.
       DWORD connections = static_cast<DWORD>(task_.threadCount) + 1;
       InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &connections, sizeof connections);
     }
     Response first;
-    if (!Open(askRange ? "0-" : "", &first)) return kDownloadFailed;
+    if (!Open(askRange ? "0-0" : "", &first)) return kDownloadFailed;
+    if (askRange && first.status == 416) {  // an empty file has no first byte
+      first.Close();
+      askRange = false;
+      if (!Open("", &first)) return kDownloadFailed;
+    }
     const TransferPlan plan =
         PlanTransfer(askRange, first.status, QueryHeader(first.request.get(), HTTP_QUERY_CONTENT_LENGTH),
                      QueryHeader(first.request.get(), HTTP_QUERY_CONTENT_RANGE));
@@ -104,7 +109,13 @@ class Transfer {
     file_.reset(CreateFileA(part.path(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) return kDownloadFailed;
-    bool ok = plan.ranged ? ReadParts(plan.total, first) : ReadBody(first.request.get(), 0, plan.total);
+    bool ok;
+    if (plan.ranged) {
+      first.Close();
+      ok = ReadParts(plan.total);
+    } else {
+      ok = ReadBody(first.request.get(), 0, plan.total);
+    }
     ok = ok && !s_.stop && (plan.total < 0 || s_.bytesDone == plan.total);
     file_.reset();
     return ok && part.MoveTo(task_.localPath) ? kDownloadComplete : kDownloadFailed;
@@ -153,9 +164,9 @@ class Transfer {
     return true;
   }
 
-  // The first part continues the first response; the others run on their
-  // own threads with their own requests.
-  bool ReadParts(std::int64_t total, Response& first) {
+  // The first part runs on this thread, the others on their own; each asks
+  // for its own range.
+  bool ReadParts(std::int64_t total) {
     const std::vector<ByteRange> parts = SplitIntoParts(total, task_.threadCount);
     std::vector<std::thread> threads;
     for (std::size_t i = 1; i < parts.size(); ++i) {
@@ -166,10 +177,9 @@ class Transfer {
         break;
       }
     }
-    bool ok = ReadBody(first.request.get(), 0, parts[0].Size());
-    first.Close();
+    ReadPart(parts[0]);
     for (std::thread& t : threads) t.join();
-    return ok && !failed_;
+    return !failed_;
   }
 
   void ReadPart(const ByteRange part) noexcept {
@@ -183,7 +193,7 @@ class Transfer {
         failed_ = true;
         return;
       }
-      ReadBody(r.request.get(), part.first, part.Size());
+      if (!ReadBody(r.request.get(), part.first, part.Size())) failed_ = true;
     } catch (...) {
       failed_ = true;
     }
@@ -194,6 +204,7 @@ class Transfer {
   bool ReadBody(HINTERNET request, std::int64_t offset, std::int64_t length) {
     std::vector<char> buffer(ReadSize(task_));
     ReadPacer pacer(buffer.size());
+    auto last = std::chrono::steady_clock::now();
     for (std::int64_t remaining = length; remaining != 0;) {
       if (s_.stop || failed_) return false;
       DWORD available = 0;
@@ -201,12 +212,12 @@ class Transfer {
       std::size_t want = pacer.Next(available);
       if (remaining > 0) want = static_cast<std::size_t>(std::min<std::int64_t>(want, remaining));
       DWORD got = 0;
-      const auto start = std::chrono::steady_clock::now();
       if (want > 0 && !InternetReadFile(request, buffer.data(), static_cast<DWORD>(want), &got)) {
         return Fail();
       }
-      pacer.Took(want, std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::steady_clock::now() - start).count());
+      const auto now = std::chrono::steady_clock::now();
+      pacer.Took(got, std::chrono::duration_cast<std::chrono::microseconds>(now - last).count());
+      last = now;
       if (got == 0) return length < 0 || Fail();
       if (!WriteAt(offset, buffer.data(), got)) return Fail();
       offset += got;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "http_request.h"
 #include "processes_win.h"
 #include "progress.h"
 #include "update_page.h"
@@ -73,6 +74,8 @@ void StopRunningClient() {
   DeleteFileA("kelvane.exe");
   DeleteFileA(client.c_str());
 }
+
+Text FetchText(std::string_view address) { return TextOf(HttpRequest(address)); }
 
 void ShowUpdateInfo(HWND window, std::string_view address) {
   const UpdateInfo info = ReadUpdateInfo(Utf8ToGbk(FetchText(address)));

@@ -16,7 +16,16 @@ constexpr int kFirstControlId = 100;
 struct WindowData {
   const WindowDef* def;
   UniqueFont font;
+  // Labels are 11 pixels high: their font is chosen by its whole line
+  // height, which for SimSun is the same font, and for a substitute with
+  // more leading keeps the glyphs from being cut off.
+  UniqueFont labelFont;
 };
+
+HFONT SongTi(int height) {
+  return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "宋体");
+}
 
 WindowData* DataOf(HWND window) {
   return reinterpret_cast<WindowData*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -65,7 +74,8 @@ void CreateControls(HWND window, const WindowData& data) {
     HWND control = CreateWindowExA(exStyle, cls, c.text ? c.text : "", style, c.x, c.y, c.width,
                                    c.height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    instance, nullptr);
-    if (control && data.font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(data.font.get()), 0);
+    const HFONT font = c.kind == ControlKind::Label ? data.labelFont.get() : data.font.get();
+    if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
   }
 }
 
@@ -132,9 +142,8 @@ HWND BuildWindow(const WindowDef& def, HINSTANCE instance) {
 
   auto data = std::make_unique<WindowData>();
   data->def = &def;
-  data->font.reset(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, "宋体"));
+  data->font.reset(SongTi(-12));  // 9 points
+  data->labelFont.reset(SongTi(12));
   HWND window = CreateWindowExA(0, def.className, def.caption,
                                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, def.x, def.y,
                                 def.width, def.height, nullptr, nullptr, instance, &data);
@@ -142,15 +151,17 @@ HWND BuildWindow(const WindowDef& def, HINSTANCE instance) {
   return window;
 }
 
+int ControlId(const WindowDef& def, const char* name) {
+  for (std::size_t i = 0; i < def.controlCount; ++i) {
+    if (std::strcmp(def.controls[i].name, name) == 0) return static_cast<int>(kFirstControlId + i);
+  }
+  return 0;
+}
+
 HWND ControlOf(HWND window, const char* name) {
   const WindowData* data = DataOf(window);
-  if (!data) return nullptr;
-  for (std::size_t i = 0; i < data->def->controlCount; ++i) {
-    if (std::strcmp(data->def->controls[i].name, name) == 0) {
-      return GetDlgItem(window, static_cast<int>(kFirstControlId + i));
-    }
-  }
-  return nullptr;
+  const int id = data ? ControlId(*data->def, name) : 0;
+  return id ? GetDlgItem(window, id) : nullptr;
 }
 
 Text ControlText(HWND window, const char* name) {

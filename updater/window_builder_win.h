@@ -42,6 +42,10 @@ struct WindowDef {
 // window's destruction ends the message loop. Null when it cannot be made.
 HWND BuildWindow(const WindowDef& def, HINSTANCE instance);
 
+// The child-window id of the named control (0 when there is none): the
+// same in every process, so that a test driver can find the control.
+int ControlId(const WindowDef& def, const char* name);
+
 // The control of that name in a window made by BuildWindow, or null.
 HWND ControlOf(HWND window, const char* name);
 
