@@ -31,6 +31,7 @@ url=$(sed -n 's/.* on \(http[^ ]*\)$/\1/p' "$work/server.log")big.bin
 out="Z:${work//\//\\}\\out\\kelvane.exe"
 
 best() { sort -g | tail -1; }
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 declare -A rates
 add() { rates[$1]="${rates[$1]:-} $2"; }
 for round in $(seq "$rounds"); do
@@ -42,15 +43,19 @@ for round in $(seq "$rounds"); do
     echo "round $round: curl -o $target: $rate MB/s, CPU $cpu s"
     add "curl $target" "$rate"
   done
-  for parts in 3 1; do
+  order="3 1"
+  [ $((round % 2)) -eq 0 ] && order="1 3"  # alternate, so that neither always goes first
+  for parts in $order; do
     line=$("$dir/wine-run.sh" "$dir/bench/updater/download_bench.exe" "$url" "$out" "$parts")
     echo "round $round: $line"
     add "facility $parts" "$(sed -E 's/.* = ([0-9]+) MB\/s.*/\1/' <<<"$line")"
     cmp -s "$work/www/big.bin" "$work/out/kelvane.exe" || { echo "bench: the downloaded file differs" >&2; exit 1; }
   done
 done
-b() { tr ' ' '\n' <<<"${rates[$1]}" | grep . | best; }
-cf=$(b "curl $work/out/curl.bin") cn=$(b "curl /dev/null") p=$(b "facility 3") o=$(b "facility 1")
-echo "best of $rounds (MB/s): curl to a file $cf, curl to /dev/null $cn, facility 3 parts $p, facility 1 stream $o"
-awk -v cf="$cf" -v cn="$cn" -v p="$p" -v o="$o" 'BEGIN {
-  printf "ratios: 3 parts / curl to a file = %.2f, 3 parts / curl to /dev/null = %.2f, 3 parts / 1 stream = %.2f\n", p / cf, p / cn, p / o }'
+for pick in best median; do
+  b() { tr ' ' '\n' <<<"${rates[$1]}" | grep . | $pick; }
+  cf=$(b "curl $work/out/curl.bin") cn=$(b "curl /dev/null") p=$(b "facility 3") o=$(b "facility 1")
+  echo "$pick of $rounds (MB/s): curl to a file $cf, curl to /dev/null $cn, facility 3 parts $p, facility 1 stream $o"
+  awk -v cf="$cf" -v cn="$cn" -v p="$p" -v o="$o" 'BEGIN {
+    printf "  ratios: 3 parts / curl to a file = %.2f, 3 parts / curl to /dev/null = %.2f, 3 parts / 1 stream = %.2f\n", p / cf, p / cn, p / o }'
+done

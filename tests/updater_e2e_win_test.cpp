@@ -8,6 +8,7 @@
 
 #include <sstream>
 
+#include "processes_win.h"
 #include "updater_support_win.h"
 
 namespace {
@@ -37,6 +38,11 @@ class UpdaterWindow {
     DWORD_PTR pos = 0;
     if (!SendMessageTimeoutA(Control("进度条"), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 500, &pos)) return -1;
     return static_cast<int>(pos);
+  }
+  // Returns once the click has been handled.
+  void Click(const char* name) const {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(Control(name), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
   }
   bool Enabled(const char* name) const { return IsWindowEnabled(Control(name)) != FALSE; }
   // The control's place in the window's client area.
@@ -83,7 +89,11 @@ class UpdaterEndToEnd : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (updater_.Running()) TerminateProcess(updater_.handle.get(), 0);
+    // The updater first, so that it starts no client after the log is read.
+    if (updater_.Running()) {
+      TerminateProcess(updater_.handle.get(), 0);
+      WaitForSingleObject(updater_.handle.get(), 5000);
+    }
     for (const Text& line : StartLog()) {
       UniqueKernelHandle p(OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(Number(line))));
       if (p) TerminateProcess(p.get(), 0);
@@ -158,6 +168,8 @@ class UpdaterEndToEnd : public ::testing::Test {
 };
 
 TEST_F(UpdaterEndToEnd, ReplacesTheRunningClientShowingProgressAndHandsOver) {
+  // The updater stops the first process of that name, wherever it runs from.
+  ASSERT_EQ(FindProcessId("kelvane.exe"), 0u) << "a client left running elsewhere would be stopped instead";
   ASSERT_TRUE(CopyStandIn(app_ + "\\kelvane.exe"));
   Process oldClient = Spawn(app_ + "\\kelvane.exe", app_);
   ASSERT_TRUE(WaitUntil([&] { return StartLog().size() == 1; }, 5000));
@@ -262,7 +274,13 @@ TEST_F(UpdaterEndToEnd, UnreachablePageLeavesTheWindowWaiting) {
   ASSERT_TRUE(WaitUntil([&] { return w.ControlText("标签") == "已完成：0%"; }, 3000));
   EXPECT_EQ(w.ControlText("编辑框_下载地址"), "");
   EXPECT_EQ(w.ControlText("编辑框_更新内容"), "官方最新版本：\r\n更新内容：");
-  // It stays so, tick after tick.
+  // It stays so, tick after tick. An address typed in now is not taken: a
+  // click on the disabled "接  收" does nothing.
+  ServeNewClient(200000);
+  const Text typed = ServerUrl("/new/kelvane.exe");
+  SendMessageTimeoutA(w.Control("编辑框_下载地址"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  w.Click("超级按钮_接收");
   const ULONGLONG end = GetTickCount64() + 1500;
   while (GetTickCount64() < end) {
     ASSERT_EQ(w.ControlText("标签"), "已完成：0%");
@@ -298,9 +316,15 @@ TEST_F(UpdaterEndToEnd, ADroppedTransferStartsNothingAndRetrySucceeds) {
   GetClientRect(w.hwnd(), &client);
   EXPECT_GE(client.bottom, w.Place("超级按钮_接收").bottom) << "the address row and buttons come into view";
 
-  // The server is back: "接  收" downloads again and hands over.
+  // "取  消" does nothing; once the server is back, "接  收" downloads
+  // again and hands over.
+  const std::size_t requests = RequestLog().size();
+  w.Click("超级按钮_取消");
+  EXPECT_EQ(w.ControlText("标签"), kFailed);
+  EXPECT_EQ(RequestLog().size(), requests);
+  EXPECT_TRUE(w.Enabled("超级按钮_接收"));
   ASSERT_TRUE(DeleteFileA((ServerRoot() + "\\new\\kelvane.exe.opts").c_str()));
-  PostMessageA(w.Control("超级按钮_接收"), BM_CLICK, 0, 0);
+  w.Click("超级按钮_接收");
   ASSERT_TRUE(UpdaterEnds(15000));
   EXPECT_TRUE(ReadWholeFile(app_ + "\\kelvane.exe") == served);
   const std::vector<Text> starts = StartLog();

@@ -103,7 +103,7 @@ class Transfer {
         PlanTransfer(askRange, first.status, QueryHeader(first.request.get(), HTTP_QUERY_CONTENT_LENGTH),
                      QueryHeader(first.request.get(), HTTP_QUERY_CONTENT_RANGE));
     if (!plan.ok) return kDownloadFailed;
-    if (plan.total >= 0) Notify(s_, task_, kDownloadEventTotalSize, plan.total, kDownloadComplete);
+    if (plan.total >= 0) Notify(s_, task_, kDownloadEventTotalSize, plan.total, 0);
 
     PartFile part(task_.localPath + ".part");
     file_.reset(CreateFileA(part.path(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -136,7 +136,7 @@ class Transfer {
     }
   }
 
-  // range: "FIRST-" or "FIRST-LAST", or empty for the whole file.
+  // range: "FIRST-LAST", or empty for the whole file.
   bool Open(const Text& range, Response* r) {
     r->connection.reset(InternetConnectA(session_.get(), address_.host.c_str(),
                                          static_cast<INTERNET_PORT>(address_.port), nullptr, nullptr,
