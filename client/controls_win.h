@@ -33,3 +33,12 @@ void SetControlVisible(HWND control, bool shown);
 int SelectedItem(HWND combo);
 // Text of one cell of a list view; empty when the row or column is missing.
 Text ListCell(HWND list, int row, int column);
+
+// Catalogue filling, one row or item at a time.
+void RemoveListRows(HWND list);
+// Appends a row and sets its cells from column 0; gives the row's position.
+int AppendListRow(HWND list, const Text* cells, int count);
+// Removes every item from position keep on.
+void KeepComboItems(HWND combo, int keep);
+void AppendComboItem(HWND combo, const Text& item);
+int ComboItemCount(HWND combo);
