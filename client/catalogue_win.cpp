@@ -22,6 +22,7 @@ void LoadCatalogue() {
   SetControlText(holder, cleaned);
 
   // Drop-down item k belongs to list row k - 1: both grow together.
+  RedrawPause listPause(list), comboPause(combo);
   for (const CatalogueEntry& e : ParseCatalogue(cleaned)) {
     const Text cells[] = {e.number, e.title, e.preview, e.generation};
     const int row = AppendListRow(list, cells, 4);
