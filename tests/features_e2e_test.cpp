@@ -112,6 +112,12 @@ class FeatureTest : public ::testing::Test {
     return info;
   }
 
+  // Picks a drop-down item and waits for the preview named after it.
+  HWND PickTemplate(int item, const std::string& title) {
+    if (!driver::PickComboItem(Item(kTemplateCombo), item)) return nullptr;
+    return client.WaitWindow(kPreviewCaptionPrefix + title);
+  }
+
   HWND Generate(const driver::Client& c) {
     if (!driver::Click(Item(kGenerateButton))) return nullptr;
     return c.WaitWindow(kResultCaption);
@@ -171,8 +177,7 @@ TEST_F(FeatureTest, InitialiseChecksTheVersionAndLoadsTheCatalogueAfresh) {
 TEST_F(FeatureTest, SelectingATemplateWritesItAndOpensItsPreviewOnce) {
   ASSERT_TRUE(StartClient(client));
   ASSERT_TRUE(Initialise());
-  ASSERT_TRUE(driver::PickComboItem(Item(kTemplateCombo), 3));
-  HWND preview = client.WaitWindow("当前预览图片：[唐僧举牌]");
+  HWND preview = PickTemplate(3, "[唐僧举牌]");
   ASSERT_NE(preview, nullptr);
   const std::string file = Exchange(client);
   EXPECT_EQ(ReadIni(file, "Velbrun配置文件", "图片标题"), "[唐僧举牌]");
@@ -192,8 +197,7 @@ TEST_F(FeatureTest, SelectingATemplateWritesItAndOpensItsPreviewOnce) {
 TEST_F(FeatureTest, GenerateSendsTheJobAndSaveWritesTheServedPicture) {
   ASSERT_TRUE(StartClient(client));
   ASSERT_TRUE(Initialise());
-  ASSERT_TRUE(driver::PickComboItem(Item(kTemplateCombo), 1));
-  ASSERT_NE(client.WaitWindow("当前预览图片：[熊猫举牌]"), nullptr);
+  ASSERT_NE(PickTemplate(1, "[熊猫举牌]"), nullptr);
   const char* lines[] = {"甲", "a b", "x/y", "1.5-2"};
   const int edits[] = {kLineEdit1, kLineEdit2, kLineEdit3, kLineEdit4};
   for (int i = 0; i < 4; ++i) ASSERT_TRUE(driver::SetText(Item(edits[i]), lines[i]));
@@ -244,8 +248,7 @@ TEST_F(FeatureTest, GenerateSendsTheJobAndSaveWritesTheServedPicture) {
 TEST_F(FeatureTest, SaveWithoutTitleOrServiceStillWritesAFile) {
   ASSERT_TRUE(StartClient(client));
   ASSERT_TRUE(Initialise());
-  ASSERT_TRUE(driver::PickComboItem(Item(kTemplateCombo), 2));
-  HWND preview = client.WaitWindow("当前预览图片：[小黄人举牌]");
+  HWND preview = PickTemplate(2, "[小黄人举牌]");
   ASSERT_NE(preview, nullptr);
   HWND result = Generate(client);
   ASSERT_NE(result, nullptr);
