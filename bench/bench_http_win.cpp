@@ -1,7 +1,9 @@
 // Reads a 50 MB body from a server on 127.0.0.1 with HttpRequest and with
-// a bare WinInet read loop of the same block size, in the same run, and
-// prints the times and their ratio: the toolkit's own cost on top of the
-// platform's reads (its body must grow in amortised linear time).
+// bare WinInet read loops of the same request and block size, in the same
+// run, and prints the times and their ratios: the toolkit's own cost on top
+// of the platform's reads (its body must grow in amortised linear time).
+// One bare loop reads into memory allocated for the call, as any routine
+// that returns the body must; the other into a buffer kept warm.
 //
 //   bench_http            the comparison
 //   bench_http serve DIR  serve the same body until DIR/stop exists, with
@@ -12,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,28 +26,51 @@ namespace {
 
 constexpr std::size_t kBodySize = 50u * 1024 * 1024;
 
-// The platform calls HttpRequest makes, reading into memory set aside
-// beforehand: nothing grows.
-std::size_t BareRead(const std::string& url, DWORD block) {
+// The platform calls HttpRequest makes, with its flags unless others are
+// given, reading into memory set aside beforehand: nothing grows. fresh:
+// memory allocated for this call, as a routine that returns the body must;
+// otherwise one buffer kept warm from call to call.
+std::size_t BareRead(const std::string& url, DWORD block, bool fresh,
+                     DWORD flags = HttpRequestFlags("http:", false, false)) {
   UniqueInternet root = OpenInternet("bench", nullptr);
   UniqueInternet connection =
       ConnectHttp(root.get(), "127.0.0.1", std::stoi(url.substr(url.rfind(':') + 1)));
-  UniqueInternet request = OpenHttpRequest(connection.get(), "GET", "/", INTERNET_FLAG_RELOAD);
+  UniqueInternet request = OpenHttpRequest(connection.get(), "GET", "/", flags);
   if (!request || !HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return 0;
-  static std::vector<std::uint8_t> into(kBodySize + (1 << 20));
+  const std::size_t room = kBodySize + (1 << 20);
+  static const std::unique_ptr<std::uint8_t[]> warm(new std::uint8_t[room]);
+  const std::unique_ptr<std::uint8_t[]> own(fresh ? new std::uint8_t[room] : nullptr);
+  std::uint8_t* into = fresh ? own.get() : warm.get();
   std::size_t total = 0;
-  for (DWORD read; (read = ReadBlock(request.get(), into.data() + total, block)) > 0;) {
+  for (DWORD read; (read = ReadBlock(request.get(), into + total, block)) > 0;) {
     total += read;
-    if (total + block > into.size()) break;
+    if (total + block > room) break;
   }
   return total;
 }
 
+// Wall time and this process's processor time of one run. The processor
+// time is steadier when other work shares the machine.
+struct Times {
+  double wall, cpu;
+};
+
+double ProcessorSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  const auto seconds = [](FILETIME t) {
+    return ((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
 template <typename F>
-double Seconds(F run) {
+Times Measure(F run) {
   const auto start = std::chrono::steady_clock::now();
+  const double cpu = ProcessorSeconds();
   run();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+          ProcessorSeconds() - cpu};
 }
 
 double Median(std::vector<double> v) {
@@ -72,21 +98,46 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "serve") return Serve(server, argv[2]);
 
   const std::string url = server.Url("/");
-  std::vector<double> toolkit, bare;
-  for (int round = 1; round <= 5; ++round) {
-    std::size_t got = 0;
-    toolkit.push_back(Seconds([&] { got = HttpRequest(url).size(); }));
-    if (got != kBodySize) return std::fprintf(stderr, "HttpRequest read %zu bytes\n", got), 1;
-    bare.push_back(Seconds([&] { got = BareRead(url, kHttpReadBlock); }));
-    if (got != kBodySize) return std::fprintf(stderr, "bare loop read %zu bytes\n", got), 1;
-    std::printf("round %d: HttpRequest %.2f s, bare 1 KB loop %.2f s\n", round, toolkit.back(),
-                bare.back());
+  // The order rotates, so that no run always finds another's connection or
+  // memory warm; each round's runs are compared with each other.
+  enum { kToolkit, kFresh, kWarm, kRuns };
+  const char* names[kRuns] = {"HttpRequest", "bare, fresh memory", "bare, warm buffer"};
+  std::vector<double> wall[kRuns], freshRatio, freshCpuRatio, warmRatio;
+  for (int round = 0; round < 6; ++round) {
+    Times t[kRuns];
+    for (int k = 0; k < kRuns; ++k) {
+      const int run = (round + k) % kRuns;
+      std::size_t got = 0;
+      t[run] = Measure([&] {
+        got = run == kToolkit ? HttpRequest(url).size() : BareRead(url, kHttpReadBlock, run == kFresh);
+      });
+      if (got != kBodySize) return std::fprintf(stderr, "%s read %zu bytes\n", names[run], got), 1;
+      wall[run].push_back(t[run].wall);
+    }
+    freshRatio.push_back(t[kToolkit].wall / t[kFresh].wall);
+    freshCpuRatio.push_back(t[kToolkit].cpu / t[kFresh].cpu);
+    warmRatio.push_back(t[kToolkit].wall / t[kWarm].wall);
+    std::printf("round %d:", round + 1);
+    for (int run = 0; run < kRuns; ++run) {
+      std::printf("  %s %.2f s (cpu %.2f s)", names[run], t[run].wall, t[run].cpu);
+    }
+    std::printf("\n");
   }
-  const double large = Seconds([&] { BareRead(url, 256 * 1024); });
+  // For scale: the platform's cost of the cache file that the "need file"
+  // flag makes it write, and of the small read block.
+  const double noFile =
+      Measure([&] { BareRead(url, kHttpReadBlock, false, INTERNET_FLAG_RELOAD); }).wall;
+  const double large = Measure([&] { BareRead(url, 256 * 1024, false, INTERNET_FLAG_RELOAD); }).wall;
   const double mb = kBodySize / 1e6;
-  std::printf("HttpRequest (1 KB reads): median %.2f s, %.1f MB/s\n", Median(toolkit), mb / Median(toolkit));
-  std::printf("bare WinInet, 1 KB reads: median %.2f s, %.1f MB/s\n", Median(bare), mb / Median(bare));
-  std::printf("bare WinInet, 256 KB reads: %.2f s, %.1f MB/s\n", large, mb / large);
-  std::printf("ratio HttpRequest / bare 1 KB loop: %.3f\n", Median(toolkit) / Median(bare));
+  for (int run = 0; run < kRuns; ++run) {
+    std::printf("%s, 1 KB reads: median %.2f s, %.1f MB/s\n", names[run], Median(wall[run]),
+                mb / Median(wall[run]));
+  }
+  std::printf("bare, 1 KB reads, no cache file: %.2f s, %.1f MB/s\n", noFile, mb / noFile);
+  std::printf("bare, 256 KB reads, no cache file: %.2f s, %.1f MB/s\n", large, mb / large);
+  std::printf("ratio HttpRequest / bare loop into fresh memory, median of rounds: wall %.3f, cpu %.3f\n",
+              Median(freshRatio), Median(freshCpuRatio));
+  std::printf("ratio HttpRequest / bare loop into a warm buffer, median of rounds: wall %.3f\n",
+              Median(warmRatio));
   return 0;
 }

@@ -383,3 +383,34 @@ Text ListCell(HWND list, int row, int column) {
     buffer.resize(buffer.size() * 4);
   }
 }
+
+void RemoveListRows(HWND list) { SendMessageA(list, LVM_DELETEALLITEMS, 0, 0); }
+
+int AppendListRow(HWND list, const Text* cells, int count) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  item.pszText = const_cast<char*>(count > 0 ? cells[0].c_str() : "");
+  const int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (row < 0) return row;
+  for (int column = 1; column < count; ++column) {
+    LVITEMA cell{};
+    cell.iSubItem = column;
+    cell.pszText = const_cast<char*>(cells[column].c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+  }
+  return row;
+}
+
+void KeepComboItems(HWND combo, int keep) {
+  for (int n = ComboItemCount(combo); n > keep; --n) SendMessageA(combo, CB_DELETESTRING, n - 1, 0);
+}
+
+void AppendComboItem(HWND combo, const Text& item) {
+  SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+int ComboItemCount(HWND combo) {
+  const LRESULT n = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  return n == CB_ERR ? 0 : static_cast<int>(n);
+}

@@ -2,8 +2,11 @@
 #include "browser_box_win.h"
 #include "control_ids.h"
 #include "controls_win.h"
+#include "deployment.h"
 #include "exchange_file.h"
 #include "handlers.h"
+#include "http_request.h"
+#include "picture_request.h"
 #include "shell.h"
 
 void StartGeneration() {
@@ -27,9 +30,14 @@ void StartGeneration() {
   OpenWindow(WindowId::Result);
 }
 
-// The request to the rendering service needs the HTTP routine; until it is
-// there, PictureAddress keeps its value.
-void RequestPicture() {}
+void RequestPicture() {
+  const Text id = ReadExchangeValue(kJobSection, "图片ID");
+  Text lines[4];
+  for (int i = 0; i < 4; ++i) lines[i] = ReadExchangeValue(kJobSection, "文字" + Decimal(i + 1));
+  const Bytes reply = HttpRequest(PictureRequestAddress(kRenderService, id, lines), 1);
+  // A failed request or a reply without the markers leaves the bare base.
+  PictureAddress = Text(kRenderService) + PicturePathOf(Text(reply.begin(), reply.end()));
+}
 
 void ShowPicture() {
   HWND loading = ControlHandle(WindowId::Result, ids::kResultLoading);

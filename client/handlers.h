@@ -6,9 +6,16 @@
 #include "text.h"
 #include "window_def.h"
 
-// Version check and feedback page (version_check_win.cpp).
+// Version check, updater start and feedback page (version_check_win.cpp).
 void CheckVersion();
+// The version named by the version page; empty when it cannot be read.
+Text FetchVersionText();
+// 按钮3: the same check, without touching the catalogue.
+void CheckForUpdate();
 void OpenFeedbackPage();
+
+// The template catalogue (catalogue_win.cpp).
+void LoadCatalogue();
 
 // Template selection and the preview window (preview_win.cpp).
 void SelectTemplate();

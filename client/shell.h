@@ -47,4 +47,3 @@ void OnResultCreated(const Event&);
 void OnSecondaryWindowDestroyed(const Event&);
 void CloseEventWindow(const Event& e);
 void OpenResultWindow(const Event&);
-void IgnoreEvent(const Event&);

@@ -145,5 +145,3 @@ void OnSecondaryWindowDestroyed(const Event&) { DeleteExchangeFile(); }
 void CloseEventWindow(const Event& e) { CloseWindow(e.window); }
 
 void OpenResultWindow(const Event&) { OpenWindow(WindowId::Result); }
-
-void IgnoreEvent(const Event&) {}

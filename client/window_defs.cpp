@@ -77,7 +77,7 @@ const ControlDef kMainControls[] = {
     {kGroupUpdate, "分组框3", K::GroupBox, 0, 7, 209, 408, 56, "版本更新", true, kDefaultFont,
      E::None, nullptr},
     {kUpdateButton, "按钮3", K::Button, kGroupUpdate, 9, 15, 56, 32, "自动更新", true, kDefaultFont,
-     E::Clicked, IgnoreEvent},
+     E::Clicked, On<CheckForUpdate>},
     {kFeedbackButton, "按钮4", K::Button, kGroupUpdate, 89, 15, 64, 32, "留言反馈", true,
      kDefaultFont, E::Clicked, On<OpenFeedbackPage>},
     {kDecoration, "图片框1", K::PictureBox, kGroupUpdate, 265, 14, 138, 35, "", true, kDefaultFont,

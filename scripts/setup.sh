@@ -51,3 +51,16 @@ if [ ! -f "$prefix/.kelvane-ready" ]; then
   wineserver -w
   touch "$prefix/.kelvane-ready"
 fi
+
+# In the test prefix, http and https addresses open in a recorder rather
+# than a browser: "留言反馈" must never start one during tests.
+recorder="/usr/bin/python3 $root/tools/shell_open_recorder.py \"%1\""
+if [ "$(cat "$prefix/.kelvane-shell-open" 2>/dev/null)" != "$recorder" ]; then
+  export WINEPREFIX=$prefix WINEDEBUG=-all
+  for scheme in http https; do
+    env -u DISPLAY /usr/lib/wine/wine64 reg add "HKCR\\$scheme\\shell\\open\\command" /ve /d "$recorder" /f >/dev/null 2>&1
+    env -u DISPLAY /usr/lib/wine/wine64 reg delete "HKCR\\$scheme\\shell\\open\\ddeexec" /f >/dev/null 2>&1 || true
+  done
+  wineserver -w
+  echo "$recorder" >"$prefix/.kelvane-shell-open"
+fi

@@ -2,7 +2,7 @@
 // Wine, so both builds must give the same bytes.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include "case_table.h"
 
 #include "text.h"
 
@@ -11,16 +11,6 @@ namespace {
 // Narrow literals are GBK in this build; u8 literals stay UTF-8.
 const Text kZhong = "中";         // D6 D0
 const Text kZhongUtf8 = u8"中";   // E4 B8 AD
-
-struct Case {
-  const char* what;
-  std::function<Text()> actual;
-  Text expected;
-};
-
-void RunTable(const std::vector<Case>& cases) {
-  for (const Case& c : cases) EXPECT_EQ(c.actual(), c.expected) << c.what;
-}
 
 Text Hex(std::string_view bytes) {
   static const char digits[] = "0123456789ABCDEF";

@@ -3,7 +3,7 @@
 // through the "VBScript.RegExp" component).
 #include <gtest/gtest.h>
 
-#include <functional>
+#include "case_table.h"
 
 #include "blank_lines.h"
 #include "fetch_page.h"
@@ -11,16 +11,6 @@
 #include "http_request.h"
 
 namespace {
-
-struct Case {
-  const char* what;
-  std::function<Text()> actual;
-  Text expected;
-};
-
-void RunTable(const std::vector<Case>& cases) {
-  for (const Case& c : cases) EXPECT_EQ(c.actual(), c.expected) << c.what;
-}
 
 Text Port(int port) { return Decimal(port); }
 

@@ -11,10 +11,14 @@ Serves on 127.0.0.1 only:
   /lifk.html             the feedback page
 
 Every request's raw bytes are recorded. Tests steer it through
-  GET /_control/set?key=value...   version, markers (on|off), reply (ok|nomarkers),
-                                   delay_ms, catalogue_lines, down (on|off: every
+  GET /_control/set?key=value...   version, second_version (a further 版本【】 after
+                                   the three values), markers (on|off), reply
+                                   (ok|nomarkers), delay_ms, catalogue_lines, title
+                                   (the first template's name), down (on|off: every
                                    other path closes the connection at once)
   GET /_control/requests           the recorded requests as JSON (latin-1 strings)
+  GET /_control/raw                the same as raw bytes: per request its decimal
+                                   length, a line feed and the bytes
   GET /_control/reset              forget the requests and restore the defaults
   GET /_control/quit               stop the server
 """
@@ -45,6 +49,8 @@ TEMPLATES = [
 
 DEFAULTS = {
     "version": "1.3",
+    "second_version": "",
+    "title": "",
     "markers": "on",
     "reply": "ok",
     "delay_ms": "0",
@@ -198,6 +204,11 @@ class Handler(BaseHTTPRequestHandler):
             with self.state.lock:
                 data = json.dumps(self.state.requests, ensure_ascii=True).encode()
             return self.send(200, data, "application/json")
+        if cmd == "raw":
+            with self.state.lock:
+                raws = [r["raw"].encode("latin-1") for r in self.state.requests]
+            data = b"".join(b"%d\n%s" % (len(r), r) for r in raws)
+            return self.send(200, data, "application/octet-stream")
         if cmd == "quit":
             self.send(200, b"bye", "text/plain")
             threading.Thread(target=self.server.shutdown, daemon=True).start()
@@ -214,6 +225,8 @@ class Handler(BaseHTTPRequestHandler):
         if s.get("markers") == "on":
             marked = "<p>版本【%s】</p><p>下载地址【%s/download/kelvane.exe】</p><p>更新内容【%s】</p>" % (
                 s.get("version"), self.base(), s.get("notes"))
+            if s.get("second_version"):
+                marked += "<p>旧版本【%s】</p>" % s.get("second_version")
         else:
             marked = "<p>版本 %s</p>" % s.get("version")
         page = "<html><head><meta charset=\"utf-8\"><title>版本信息</title></head><body>%s</body></html>" % marked
@@ -224,10 +237,14 @@ class Handler(BaseHTTPRequestHandler):
         lines = []
         for i in range(count):
             name = TEMPLATES[i % len(TEMPLATES)] + ("" if i < len(TEMPLATES) else str(i))
+            if i == 0 and self.state.get("title"):
+                name = self.state.get("title")
             lines.append("%s----%s/preview/%d.html---%s/gen.php?type=sign&id=%d" % (
                 name, self.base(), i + 1, self.base(), i + 1))
             if i == 2:
-                lines.append("   ")  # a blank line between records
+                lines.append("   ")  # blank lines between records
+            if i == 6:
+                lines.append("")
         text = "\r\n".join(lines) + "\r\n"
         self.send(200, gbk(text), "text/plain; charset=gbk")
 

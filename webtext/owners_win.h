@@ -174,3 +174,22 @@ class UniqueVariant {
  private:
   VARIANT v_;
 };
+
+// Memory committed in another process (VirtualAllocEx), freed against it.
+class RemoteMemory {
+ public:
+  RemoteMemory(HANDLE process, SIZE_T size)
+      : process_(process),
+        p_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+  ~RemoteMemory() {
+    if (p_) VirtualFreeEx(process_, p_, 0, MEM_RELEASE);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  void* get() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  HANDLE process_;
+  void* p_;
+};

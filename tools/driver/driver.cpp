@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -348,6 +350,43 @@ std::vector<std::string> ComboItems(HWND combo) {
 }
 
 int ComboSelection(HWND combo) { return static_cast<int>(SendW(combo, CB_GETCURSEL, 0, 0)); }
+
+std::vector<std::vector<std::string>> ListRows(HWND list, int columns) {
+  std::vector<std::vector<std::string>> rows;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  UniqueKernelHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+  if (!process) return rows;
+  constexpr int kChars = 4096;
+  RemoteMemory block(process.get(), sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  if (!block) return rows;
+  auto* remoteItem = static_cast<char*>(block.get());
+  auto* remoteText = reinterpret_cast<wchar_t*>(remoteItem + sizeof(LVITEMW));
+  const LRESULT count = SendW(list, LVM_GETITEMCOUNT, 0, 0);
+  for (LRESULT row = 0; row < count; ++row) {
+    std::vector<std::string> cells;
+    for (int column = 0; column < columns; ++column) {
+      LVITEMW item{};
+      item.iSubItem = column;
+      item.pszText = remoteText;
+      item.cchTextMax = kChars;
+      std::wstring text(kChars, L'\0');
+      SIZE_T moved = 0;
+      LRESULT length = -1;
+      if (WriteProcessMemory(process.get(), remoteItem, &item, sizeof item, &moved)) {
+        length = SendW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remoteItem));
+      }
+      if (length > 0 && length < kChars &&
+          ReadProcessMemory(process.get(), remoteText, &text[0], static_cast<SIZE_T>(length) * sizeof(wchar_t), &moved)) {
+        cells.push_back(Narrow(text.c_str(), static_cast<int>(length)));
+      } else {
+        cells.emplace_back();
+      }
+    }
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
 
 bool Press(HWND control, Button button) {
   RECT r;

@@ -75,6 +75,9 @@ bool Click(HWND button);
 bool PickComboItem(HWND combo, int index);
 std::vector<std::string> ComboItems(HWND combo);
 int ComboSelection(HWND combo);
+// The cells of every row of a list view (columns 0 .. columns - 1), read
+// through memory lent in the list's process.
+std::vector<std::vector<std::string>> ListRows(HWND list, int columns);
 
 enum class Button { Left, Right };
 // Presses and releases a mouse button at a point of the control's client
