@@ -236,7 +236,10 @@ bool Client::Start(const std::string& program,
   if (!base.empty() && base.back() == '\\') base.pop_back();
   dir_ = base + "\\kelvane-" + std::to_string(GetCurrentProcessId()) + "-" +
          std::to_string(++serial) + "-" + std::to_string(GetTickCount64());
-  if (!CreateDirectoryA(dir_.c_str(), nullptr)) return false;
+  if (!CreateDirectoryA(dir_.c_str(), nullptr)) {
+    std::fprintf(stderr, "driver: cannot create %s (error %lu)\n", dir_.c_str(), GetLastError());
+    return false;
+  }
   const std::string exe = FileInDirectory("kelvane.exe");
   if (!CopyFileA(program.c_str(), exe.c_str(), FALSE)) {
     std::fprintf(stderr, "driver: cannot copy %s\n", program.c_str());
@@ -251,15 +254,23 @@ bool Client::Start(const std::string& program,
   // Started elsewhere, so that a file named without the program directory
   // would not land in it.
   if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, base.c_str(),
-                      &startup, &info))
+                      &startup, &info)) {
+    std::fprintf(stderr, "driver: cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
     return false;
+  }
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   pid_ = info.dwProcessId;
   WaitForInputIdle(process_, 10000);
-  // The window is shown once all its controls exist.
-  HWND main = WaitWindow(ids::kMainCaption, 10000);
-  return main && Control(main, ids::kDecoration);
+  // The window can be found before its last control exists: wait for both.
+  const bool complete = WaitUntil(
+      [&] {
+        auto windows = Windows(ids::kMainCaption);
+        return !windows.empty() && Control(windows[0], ids::kDecoration) != nullptr;
+      },
+      10000);
+  if (!complete) std::fprintf(stderr, "driver: the main window did not appear complete\n");
+  return complete;
 }
 
 bool Client::Running() const {
