@@ -4,13 +4,12 @@
 
 #include <windows.h>
 
+#include "program_directory.h"
 #include "text.h"
 #include "window_def.h"
 
 class BrowserBox;
 
-// The directory of the running program file, without a trailing separator.
-Text ProgramDirectory();
 
 // Address of the picture the rendering service produced last.
 inline Text PictureAddress;

@@ -31,20 +31,6 @@ void ReleaseClosedWindows() { closed.clear(); }
 
 }  // namespace
 
-Text ProgramDirectory() {
-  std::vector<char> path(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return Text();
-    if (length < path.size()) {
-      Text file(path.data(), length);
-      const size_t cut = file.find_last_of("\\/");
-      return cut == Text::npos ? Text() : file.substr(0, cut);
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 void OpenWindow(WindowId window) {
   if (ClientWindow* w = Slot(window).get()) {
     if (IsIconic(w->hwnd())) {

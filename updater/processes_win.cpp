@@ -2,30 +2,8 @@
 
 #include <tlhelp32.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "owners_win.h"
-
-namespace {
-
-Text OwnPath() {
-  std::vector<char> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) return Text(buffer.data(), n);
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-// 0-based offset of the last separator, or npos; a GBK trail byte may be
-// 0x5C, so the search walks characters.
-std::size_t LastSeparator(const Text& path) {
-  const int at = std::max(FindLast(path, "\\"), FindLast(path, "/"));
-  return at < 1 ? Text::npos : static_cast<std::size_t>(at - 1);
-}
-
-}  // namespace
+#include "program_directory.h"
 
 DWORD FindProcessId(std::string_view name, bool exactCase) {
   UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -43,9 +21,7 @@ DWORD FindProcessId(std::string_view name, bool exactCase) {
 
 bool KillProcessByName(Text name, bool useName, bool exactCase) {
   if (!useName) {
-    const Text path = OwnPath();
-    const std::size_t slash = LastSeparator(path);
-    name = slash == Text::npos ? path : path.substr(slash + 1);
+    name = ProgramFileName();
   }
   const DWORD pid = FindProcessId(name, exactCase);
   if (pid == 0) return false;
@@ -67,10 +43,4 @@ bool StartProgram(const Text& commandLine, DWORD idleWait) {
   UniqueKernelHandle process(info.hProcess), thread(info.hThread);
   WaitForInputIdle(process.get(), idleWait);
   return true;
-}
-
-Text ProgramDirectory() {
-  const Text path = OwnPath();
-  const std::size_t slash = LastSeparator(path);
-  return slash == Text::npos ? Text() : path.substr(0, slash);
 }

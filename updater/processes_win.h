@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "program_directory.h"
 #include "text.h"
 
 // The id of the first process in a snapshot whose executable file name is
@@ -19,6 +20,3 @@ bool KillProcessByName(Text name, bool useName = false, bool exactCase = false);
 // Starts commandLine as a new process with its window shown normally and
 // waits at most idleWait milliseconds for it to be ready for input.
 bool StartProgram(const Text& commandLine, DWORD idleWait);
-
-// The directory of the running program's file, without a trailing separator.
-Text ProgramDirectory();
